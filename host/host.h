@@ -23,6 +23,7 @@
 #include "addon/abi.h"
 #include "addon/linkage.h"
 #include "addon/services.h"
+#include "host/file_table.h"
 #include "host/memory_ledger.h"
 
 namespace host {
@@ -55,25 +56,31 @@ struct CallOutcome {
 // receives it and may call further subroutines (nested, same thread).
 class ActiveCall {
  public:
+  ActiveCall(Host& host, CallSpec& spec, CallOutcome& outcome);
+  ActiveCall(const ActiveCall&) = delete;
+  ActiveCall& operator=(const ActiveCall&) = delete;
+
   addon::CallRecord& record() { return record_; }
   Host& host() { return host_; }
+  const CallSpec& spec() const { return spec_; }
+  CallOutcome& outcome() { return outcome_; }
   // The buffer offset 128 describes at this moment (empty when null).
   Bytes current_buffer() const;
+  // Slot 67: the next byte of the input stream, end of stream, or failure.
+  std::int32_t next_stream_byte();
   // A nested call of any loaded library's subroutine.
-  CallOutcome call(std::string_view name, CallSpec spec);
   CallBuilder nested(std::string_view name);
 
  private:
   friend class Host;
   friend struct ServiceAccess;
-  ActiveCall(Host& host, CallSpec& spec, CallOutcome& outcome);
 
-  addon::CallRecord record_{};  // first member: services recover this object from the record
+  addon::CallRecord record_{};
   Host& host_;
   CallSpec& spec_;
   CallOutcome& outcome_;
   std::size_t stream_position_ = 0;
-  addon::HostContext context_{};
+  std::unique_ptr<addon::HostContext> context_;
   addon::BufferDescriptor caller_buffer_{};
   Bytes value_storage_;
   Bytes buffer_storage_;
@@ -158,6 +165,7 @@ class Host {
   const addon::ServiceVector& services() const { return services_; }
   addon::HostData& data() { return data_; }
   MemoryLedger& ledger() { return ledger_; }
+  FileTable& files() { return files_; }
   FaultPlan& faults() { return faults_; }
 
  private:
@@ -168,6 +176,7 @@ class Host {
   addon::HostData data_{};
   std::uint8_t char_class_[256]{};
   MemoryLedger ledger_;
+  FileTable files_;
   FaultPlan faults_;
   int reads_served_ = 0;
   std::vector<void*> libraries_;

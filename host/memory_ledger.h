@@ -11,19 +11,38 @@
 
 namespace host {
 
-enum class Heap { kWorking, kBlock, kZeroed, kResult };
+// Where a block came from.
+enum class Heap {
+  kWorking,  // slot 27
+  kBlock,    // slot 34
+  kZeroed,   // slot 25
+  kResult,   // slot 147
+};
+
+// Which slot gives a block back.
+enum class ReleaseSlot {
+  kFree,           // slot 23: kWorking
+  kRelease,        // slot 35: kBlock, kZeroed (with the size)
+  kReleaseResult,  // slot 148: kResult (with the size)
+};
 
 class MemoryLedger {
  public:
-  void* allocate(Heap heap, std::size_t size, bool zeroed);
-  // Releases a block; `size` is checked when the releasing slot passes one.
-  void release(void* block, Heap expected_heap, std::optional<std::size_t> size);
+  MemoryLedger() = default;
+  ~MemoryLedger();
+  MemoryLedger(const MemoryLedger&) = delete;
+  MemoryLedger& operator=(const MemoryLedger&) = delete;
+
+  // Null when the size is 0 is not special: the host hands out a block
+  // for any size, and null only when asked to fail.
+  void* allocate(Heap heap, std::size_t size);
+  // `size` is checked when the releasing slot passes one.
+  void release(void* block, ReleaseSlot slot, std::optional<std::size_t> size);
 
   std::size_t outstanding_bytes() const { return outstanding_; }
   std::size_t outstanding_blocks() const { return blocks_.size(); }
   const std::vector<std::string>& faults() const { return faults_; }
-  std::size_t fault_count() const { return faults_.size(); }
-  // Makes the next allocations fail (returning null) while positive.
+  // Makes the next `count` allocations fail.
   void fail_next_allocations(int count) { failures_pending_ = count; }
 
  private:
@@ -36,5 +55,7 @@ class MemoryLedger {
   std::vector<std::string> faults_;
   int failures_pending_ = 0;
 };
+
+const char* heap_name(Heap heap);
 
 }  // namespace host
