@@ -13,11 +13,8 @@ std::int32_t not_yet(addon::CallRecord* record) {
 }
 }  // namespace
 
-std::int32_t CpioLoad(addon::CallRecord* r) { return not_yet(r); }
 std::int32_t CpioApply(addon::CallRecord* r) { return not_yet(r); }
-std::int32_t CpioArg(addon::CallRecord* r) { return not_yet(r); }
 std::int32_t CpioGen(addon::CallRecord* r) { return not_yet(r); }
-std::int32_t CpioChk(addon::CallRecord* r) { return not_yet(r); }
 std::int32_t BmapOpen(addon::CallRecord* r) { return not_yet(r); }
 std::int32_t BmapRow(addon::CallRecord* r) { return not_yet(r); }
 std::int32_t Bwt2Unpack(addon::CallRecord* r) { return not_yet(r); }
