@@ -10,6 +10,10 @@ function(tw_add_addon)
   target_link_libraries(${A_NAME} PRIVATE addon ${A_LIBS})
   target_compile_definitions(${A_NAME} PRIVATE ${A_DEFINITIONS})
   target_link_options(${A_NAME} PRIVATE
-    -Wl,--version-script=${CMAKE_SOURCE_DIR}/addon/exports.map
-    -Wl,--no-undefined)
+    -Wl,--version-script=${CMAKE_SOURCE_DIR}/addon/exports.map)
+  # clang leaves the sanitizer runtime to the executable that loads the
+  # library, so its symbols are resolved only then.
+  if(NOT (CMAKE_CXX_COMPILER_ID MATCHES "Clang" AND CMAKE_CXX_FLAGS MATCHES "sanitize"))
+    target_link_options(${A_NAME} PRIVATE -Wl,--no-undefined)
+  endif()
 endfunction()
