@@ -43,6 +43,13 @@ World& world() {
 
 }  // namespace
 
+// The libraries are loaded before the first input, so the fuzzer sees their
+// coverage from the start.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  world();
+  return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   World& w = world();
   const host::Bytes value(data, data + size);
