@@ -13,17 +13,7 @@ std::int32_t not_yet(addon::CallRecord* record) {
 }
 }  // namespace
 
-std::int32_t CpioApply(addon::CallRecord* r) { return not_yet(r); }
-std::int32_t CpioGen(addon::CallRecord* r) { return not_yet(r); }
-std::int32_t BmapOpen(addon::CallRecord* r) { return not_yet(r); }
-std::int32_t BmapRow(addon::CallRecord* r) { return not_yet(r); }
 std::int32_t Bwt2Unpack(addon::CallRecord* r) { return not_yet(r); }
 std::int32_t Bwt2Pack(addon::CallRecord* r) { return not_yet(r); }
-std::int32_t AesKey(addon::CallRecord* r) { return not_yet(r); }
-std::int32_t AesEncrypt(addon::CallRecord* r) { return not_yet(r); }
-std::int32_t AesDecrypt(addon::CallRecord* r) { return not_yet(r); }
-void aes_expand_key_slot(const std::uint8_t*, std::uint32_t*) {}
-void aes_encrypt_block_slot(const std::uint8_t*, const std::uint32_t*, std::uint8_t*) {}
-void aes_decrypt_block_slot(const std::uint8_t*, const std::uint32_t*, std::uint8_t*) {}
 
 }  // namespace blockio
