@@ -1,6 +1,7 @@
 #include "pkgextract/selection.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -30,11 +31,11 @@ void SelectionList::add_arguments(const std::vector<std::string>& arguments,
 void SelectionList::add_response_file(const std::string& path, Messenger& messenger) {
   UniqueFd file(::open(path.c_str(), O_RDONLY));
   if (!file.valid()) return messenger.information(text::kUnableToOpen, path);
-  const off_t size = ::lseek(file.get(), 0, SEEK_END);
-  if (size <= 0) return messenger.information(text::kNoSizeToFile, path);
-  std::string contents(static_cast<std::size_t>(size), '\0');
-  if (::lseek(file.get(), 0, SEEK_SET) != 0 ||
-      ::read(file.get(), contents.data(), contents.size()) != static_cast<ssize_t>(size))
+  struct stat st {};
+  if (::fstat(file.get(), &st) != 0) return messenger.information(text::kUnableToRead, path);
+  if (st.st_size <= 0) return messenger.information(text::kNoSizeToFile, path);
+  std::string contents(static_cast<std::size_t>(st.st_size), '\0');
+  if (::read(file.get(), contents.data(), contents.size()) != static_cast<ssize_t>(st.st_size))
     return messenger.information(text::kUnableToRead, path);
 
   std::size_t start = 0;
