@@ -60,10 +60,17 @@ constexpr int kMaxAttempts = 64;
 }  // namespace
 
 bool append_drop_record(const std::filesystem::path& drop_file, std::string_view record) {
+  return detail::append_drop_record(drop_file, record, {});
+}
+
+bool detail::append_drop_record(const std::filesystem::path& drop_file, std::string_view record,
+                                const std::function<void()>& after_open) {
   if (!is_single_record(record)) return false;
   for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {
     Descriptor file(::open(drop_file.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666));
-    if (!file.valid() || !lock_exclusive(file.get())) return false;
+    if (!file.valid()) return false;
+    if (after_open) after_open();
+    if (!lock_exclusive(file.get())) return false;
     if (!still_at_path(file.get(), drop_file)) continue;
     return write_all(file.get(), record);
   }

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,5 +31,12 @@ bool append_drop_record(const std::filesystem::path& drop_file, std::string_view
 // Reads a drop file that was renamed away from its path, after any writer
 // that still holds it has finished. Empty when it cannot be opened.
 std::optional<std::string> read_taken_drop_file(const std::filesystem::path& taken_file);
+
+namespace detail {
+// append_drop_record() that calls `after_open` between opening the file and
+// locking it: the moment at which the calendar may take the file away.
+bool append_drop_record(const std::filesystem::path& drop_file, std::string_view record,
+                        const std::function<void()>& after_open);
+}  // namespace detail
 
 }  // namespace dialogs

@@ -163,9 +163,14 @@ bool CEventStore::import_taken_file(bool recovering) {
     if (recovering && batch.contains(record)) return;
     inserted = batch.insert(record) || inserted;
   };
-  for_each_record(*text, [&](std::string_view record) {
-    if (record.empty()) return;
-    take(kRecordSeparator + std::string(record));
+  for_each_record(*text, [&](std::string_view dropped) {
+    if (dropped.empty()) return;
+    // Records the calendar writes end in LF, and a year file gives every
+    // record but its last one that LF anyway; without it here an event and
+    // its twin would differ once read back, and lose track of each other.
+    std::string record(dropped);
+    if (record.back() != '\n') record += '\n';
+    take(kRecordSeparator + record);
     const std::string twin = twin_of(record);
     if (!twin.empty()) take(kRecordSeparator + twin);
   });
