@@ -38,7 +38,6 @@ struct Scratch {
     work = base;
     for (int i = 0; i < 32; ++i) work /= "l";
     fs::create_directories(work);
-    if (chdir(work.c_str()) != 0) std::abort();
   }
   ~Scratch() {
     std::error_code ec;
@@ -73,8 +72,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::ofstream out(s.work / "archive", std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(data + at), static_cast<std::streamsize>(size - at));
   }
+  // The run's current directory is the deep one; the fuzzer's own is given
+  // back afterwards (it keeps its corpus relative to it).
+  const fs::path saved = fs::current_path();
+  fs::current_path(s.work);
   NullConsole console;
   const int code = pkgx::run(tokens, console);
+  fs::current_path(saved);
   if (code != 0 && code != 3) std::abort();
 
   const fs::path root = fs::weakly_canonical(s.work / "root");
