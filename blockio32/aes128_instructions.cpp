@@ -50,30 +50,42 @@ TW_AES_TARGET inline void wipe(__m128i* keys) {
 }
 
 template <bool kEncrypt>
+TW_AES_TARGET inline __m128i round(__m128i state, __m128i key) {
+  return kEncrypt ? _mm_aesenc_si128(state, key) : _mm_aesdec_si128(state, key);
+}
+
+template <bool kEncrypt>
+TW_AES_TARGET inline __m128i last_round(__m128i state, __m128i key) {
+  return kEncrypt ? _mm_aesenclast_si128(state, key) : _mm_aesdeclast_si128(state, key);
+}
+
+// The loops are unrolled so that the states of a group stay in registers.
+template <bool kEncrypt>
 TW_AES_TARGET inline void run_blocks(const __m128i* keys, const std::uint8_t* in,
                                      std::uint8_t* out, std::size_t blocks) {
+  const auto* from = reinterpret_cast<const __m128i*>(in);
+  auto* to = reinterpret_cast<__m128i*>(out);
   std::size_t b = 0;
   for (; b + kLanes <= blocks; b += kLanes) {
     __m128i s[kLanes];
+#pragma GCC unroll 8
     for (std::size_t i = 0; i < kLanes; ++i)
-      s[i] = _mm_xor_si128(
-          _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 16 * (b + i))), keys[0]);
-    for (int r = 1; r < kRounds; ++r)
-      for (std::size_t i = 0; i < kLanes; ++i)
-        s[i] = kEncrypt ? _mm_aesenc_si128(s[i], keys[r]) : _mm_aesdec_si128(s[i], keys[r]);
-    for (std::size_t i = 0; i < kLanes; ++i) {
-      s[i] = kEncrypt ? _mm_aesenclast_si128(s[i], keys[kRounds])
-                      : _mm_aesdeclast_si128(s[i], keys[kRounds]);
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16 * (b + i)), s[i]);
+      s[i] = _mm_xor_si128(_mm_loadu_si128(from + b + i), keys[0]);
+#pragma GCC unroll 9
+    for (int r = 1; r < kRounds; ++r) {
+      const __m128i key = keys[r];
+#pragma GCC unroll 8
+      for (std::size_t i = 0; i < kLanes; ++i) s[i] = round<kEncrypt>(s[i], key);
     }
+#pragma GCC unroll 8
+    for (std::size_t i = 0; i < kLanes; ++i)
+      _mm_storeu_si128(to + b + i, last_round<kEncrypt>(s[i], keys[kRounds]));
   }
   for (; b < blocks; ++b) {
-    __m128i s = _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 16 * b)),
-                              keys[0]);
-    for (int r = 1; r < kRounds; ++r)
-      s = kEncrypt ? _mm_aesenc_si128(s, keys[r]) : _mm_aesdec_si128(s, keys[r]);
-    s = kEncrypt ? _mm_aesenclast_si128(s, keys[kRounds]) : _mm_aesdeclast_si128(s, keys[kRounds]);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16 * b), s);
+    __m128i s = _mm_xor_si128(_mm_loadu_si128(from + b), keys[0]);
+#pragma GCC unroll 9
+    for (int r = 1; r < kRounds; ++r) s = round<kEncrypt>(s, keys[r]);
+    _mm_storeu_si128(to + b, last_round<kEncrypt>(s, keys[kRounds]));
   }
 }
 
