@@ -25,6 +25,7 @@ class LibraryKey {
     std::uint8_t key[Aes128::kKeySize] = {};
     for (std::size_t i = 0; i < value.size(); ++i) key[i % Aes128::kKeySize] ^= value[i];
     Aes128::expand_key(key, schedule_);
+    std::fill_n(static_cast<volatile std::uint8_t*>(key), sizeof key, 0);  // as secret as the schedule
   }
 
  private:

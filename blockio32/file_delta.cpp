@@ -123,7 +123,8 @@ class MatchFinder {
     }
     const auto candidates = index_.positions(pair_hash(target_[t], target_[t + 1]));
     // Newest first, passing over those at r + kWindow or beyond and stopping
-    // at the first at r - kWindow or before.
+    // at the first at r - kWindow or before; also stopping once a match has
+    // the full limit, since only a longer one could replace it.
     auto it = std::lower_bound(candidates.begin(), candidates.end(), r + kWindow);
     while (it != candidates.begin() && best.length < limit) {
       const std::size_t p = *--it;
