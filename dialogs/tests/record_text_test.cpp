@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 namespace {
 
 using dialogs::RecordField;
@@ -12,6 +14,8 @@ struct SafeCase {
   std::string_view in;
   std::string_view out;
 };
+// Test names show the case by its name.
+void PrintTo(const SafeCase& c, std::ostream* os) { *os << c.name; }
 
 class RecordSafeText : public testing::TestWithParam<SafeCase> {};
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "twcal/lead_times.h"
 
 namespace {
@@ -11,6 +13,8 @@ struct LeadCase {
   std::string_view record;
   long long minutes;
 };
+// Test names show the case by its name.
+void PrintTo(const LeadCase& c, std::ostream* os) { *os << c.name; }
 
 class LeadMinutes : public testing::TestWithParam<LeadCase> {};
 
@@ -33,6 +37,8 @@ struct TwinCase {
   std::string_view event;
   std::string_view twin;  // empty: none
 };
+// Test names show the case by its name.
+void PrintTo(const TwinCase& c, std::ostream* os) { *os << c.name; }
 
 class TwinOf : public testing::TestWithParam<TwinCase> {};
 

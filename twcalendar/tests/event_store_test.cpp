@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "store_fixture.h"
 #include "twcal/year_store.h"
 
@@ -189,6 +191,8 @@ struct EditCase {
   std::vector<std::string> after;
   std::string_view message;
 };
+// Test names show the case by its name.
+void PrintTo(const EditCase& c, std::ostream* os) { *os << c.name; }
 
 EditResult save_edit(const std::string& old_record, const std::string& new_record, bool existing,
                      bool start_changed, bool reminder_changed) {

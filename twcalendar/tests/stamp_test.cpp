@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <random>
 
 namespace {
@@ -14,6 +16,8 @@ struct ShiftCase {
   long long minutes;
   std::optional<DateTime> to;
 };
+// Test names show the case by its name.
+void PrintTo(const ShiftCase& c, std::ostream* os) { *os << c.name; }
 
 class AddMinutes : public testing::TestWithParam<ShiftCase> {};
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <random>
 
 namespace {
@@ -11,6 +13,8 @@ struct LoadCase {
   std::string_view file;
   std::string_view store;
 };
+// Test names show the case by its name.
+void PrintTo(const LoadCase& c, std::ostream* os) { *os << c.name; }
 
 class YearFileLoad : public testing::TestWithParam<LoadCase> {};
 
@@ -36,6 +40,8 @@ struct SaveCase {
   std::string_view store;
   std::string_view file;
 };
+// Test names show the case by its name.
+void PrintTo(const SaveCase& c, std::ostream* os) { *os << c.name; }
 
 class YearFileSave : public testing::TestWithParam<SaveCase> {};
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 namespace {
 
 // Records of one day: stamp and subject, no notes.
@@ -18,6 +20,8 @@ struct InsertCase {
   std::string record;
   std::string expected;
 };
+// Test names show the case by its name.
+void PrintTo(const InsertCase& c, std::ostream* os) { *os << c.name; }
 
 class InsertRecord : public testing::TestWithParam<InsertCase> {};
 
