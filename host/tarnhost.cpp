@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -101,19 +102,23 @@ int main(int argc, char** argv) {
   } catch (const host::LoadError& e) {
     return fail(std::string("cannot load ") + e.what());
   }
-  // Every call is checked before the first one runs.
-  std::vector<host::CallSpec> specs(command.calls.size());
-  for (std::size_t i = 0; i < command.calls.size(); ++i) {
-    const auto& line = command.calls[i];
+  // Every call is checked before the first one runs. An input that an
+  // earlier call's --out writes is read only when its call comes.
+  std::set<std::string> written_before;
+  for (const auto& line : command.calls) {
     if (!host.offers(line.subroutine))
       return fail(command.library + " does not offer " + line.subroutine);
-    std::string error;
-    if (!prepare(line, specs[i], error)) return fail(error);
+    for (const auto* input : {&line.value_file, &line.stream_file, &line.buffer_file})
+      if (*input && !written_before.count(**input) && !std::ifstream(**input, std::ios::binary))
+        return fail("cannot read " + **input);
+    if (line.out_file) written_before.insert(*line.out_file);
   }
 
-  for (std::size_t i = 0; i < command.calls.size(); ++i) {
-    const auto& line = command.calls[i];
-    const host::CallOutcome outcome = host.run(*host.number_of(line.subroutine), std::move(specs[i]));
+  for (const auto& line : command.calls) {
+    host::CallSpec spec;
+    std::string error;
+    if (!prepare(line, spec, error)) return fail(error);
+    const host::CallOutcome outcome = host.run(*host.number_of(line.subroutine), std::move(spec));
     for (const auto& name : outcome.file_errors)
       std::cerr << "tarnhost: " << line.subroutine << ": file error: " << name << "\n";
     for (const auto& fault : outcome.memory_faults)

@@ -100,3 +100,19 @@ TEST(AddonLibraries, ExportExactlyTheirThreeSymbolsAndRunNothingAtLoad) {
 }
 
 }  // namespace
+
+namespace {
+
+// A later call may read what an earlier call's --out wrote.
+TEST(Tarnhost, LaterCallReadsAnEarlierOutput) {
+  testsupport::ScratchDir dir;
+  const std::string first = (dir / "first.bin").string();
+  const std::string second = (dir / "second.bin").string();
+  const auto r = run_process({kTarnhost, lib("testaddon"), "EchoValue", "--value", "chained",
+                              "--out", first, "--then", "EchoValue", "--value-file", first,
+                              "--out", second});
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_EQ(testsupport::read_text(second), "chained");
+}
+
+}  // namespace
