@@ -26,6 +26,16 @@ std::span<const std::uint8_t> PlainStream::peek() {
   return std::span<const std::uint8_t>(plain_).subspan(std::min(position_, plain_.size()));
 }
 
+void PlainStream::skip(std::size_t count) {
+  while (count > 0) {
+    const auto bytes = peek();
+    if (bytes.empty()) return;
+    const std::size_t n = std::min(count, bytes.size());
+    consume(n);
+    count -= n;
+  }
+}
+
 void PlainStream::refill() {
   progress_ += static_cast<std::uint32_t>(plain_.size());
   plain_.clear();

@@ -35,7 +35,8 @@ class PlainStream final : public codec::ByteSource {
 
   // Bytes of the plain buffers used up so far.
   std::uint32_t progress() const { return progress_; }
-  bool at_end() { return peek().empty(); }
+  // Passes over up to `count` bytes (fewer when the input ends first).
+  void skip(std::size_t count);
 
  private:
   void refill();

@@ -22,15 +22,7 @@ int run(const std::vector<std::string>& tokens, Console& console) {
       input.emplace(*settings.archive, messenger);
       plain.emplace(*input, Layers{settings.text_input, settings.key}, messenger);
       // The first 64 deciphered bytes are a lead-in.
-      if (settings.key) {
-        for (std::size_t left = kCipherUnit; left > 0;) {
-          const auto bytes = plain->peek();
-          if (bytes.empty()) break;
-          const std::size_t n = std::min(left, bytes.size());
-          plain->consume(n);
-          left -= n;
-        }
-      }
+      if (settings.key) plain->skip(kCipherUnit);
     }
 
     SelectionList selection;
