@@ -8,7 +8,7 @@
 namespace pkgx::testing {
 namespace {
 
-class CommandLine : public PkgxTest {
+class PkgxCommandLine : public PkgxTest {
  protected:
   void SetUp() override {
     make_archive({{"a.txt", bytes_of("abc"), kNoonAndOneSecond},
@@ -33,7 +33,7 @@ class CommandLine : public PkgxTest {
   }
 };
 
-TEST_F(CommandLine, QuestionMarkPrintsUsageAndEndsWithOneWhateverFollows) {
+TEST_F(PkgxCommandLine, QuestionMarkPrintsUsageAndEndsWithOneWhateverFollows) {
   for (const std::vector<std::string>& args : {std::vector<std::string>{"-?"},
                                                {"-x", "-?", "-f", "pkg"},
                                                {"-t?x"}}) {
@@ -44,13 +44,13 @@ TEST_F(CommandLine, QuestionMarkPrintsUsageAndEndsWithOneWhateverFollows) {
   EXPECT_FALSE(exists("a.txt"));
 }
 
-TEST_F(CommandLine, UnknownLettersAreNamedAndSkipped) {
+TEST_F(PkgxCommandLine, UnknownLettersAreNamedAndSkipped) {
   const auto r = run({"-zq", "-?"});
   EXPECT_EQ(r.out, std::string("Unknown option ignored: zq\r\n"
                                "Unknown option ignored: q\r\n") + text::kUsage);
 }
 
-TEST_F(CommandLine, TogglesDecideTheDateColumn) {
+TEST_F(PkgxCommandLine, TogglesDecideTheDateColumn) {
   const std::string with_date = "  0%          3  Jan  5 12:00:00 2006  a.txt\r\n";
   const std::string without = "  0%          3  a.txt\r\n";
   struct Case {
@@ -69,7 +69,7 @@ TEST_F(CommandLine, TogglesDecideTheDateColumn) {
   }
 }
 
-TEST_F(CommandLine, RootDirectoryJoinedOrSeparateIsTheSame) {
+TEST_F(PkgxCommandLine, RootDirectoryJoinedOrSeparateIsTheSame) {
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{"-x", "-dout1", "-f", "pkg", "docs2"},
         {"-x", "-d", "out2", "-fpkg", "docs2"}, {"-xd", "out3", "-f", "pkg", "docs2"}}) {
@@ -79,13 +79,13 @@ TEST_F(CommandLine, RootDirectoryJoinedOrSeparateIsTheSame) {
     EXPECT_EQ(get(std::string(root) + "/docs2/a.txt"), bytes_of("d2")) << root;
 }
 
-TEST_F(CommandLine, QuotedTokenWithBlanksStaysOneToken) {
+TEST_F(PkgxCommandLine, QuotedTokenWithBlanksStaysOneToken) {
   const auto r = run({"-x", "-d", "my out dir", "-f", "pkg", "a.txt"});
   ASSERT_EQ(r.exit_code, 0) << r.out;
   EXPECT_EQ(get("my out dir/a.txt"), bytes_of("abc"));
 }
 
-TEST_F(CommandLine, TextInputOnlyForAnOddNumber) {
+TEST_F(PkgxCommandLine, TextInputOnlyForAnOddNumber) {
   writer::Options text;
   text.text_units_per_line = 2;
   make_archive({{"t.txt", bytes_of("carried"), 1}}, text, "pkg.txt");
@@ -96,7 +96,7 @@ TEST_F(CommandLine, TextInputOnlyForAnOddNumber) {
   EXPECT_EQ(run({"-6u", "-f", "pkg.txt"}).exit_code, 0);
 }
 
-TEST_F(CommandLine, PatternsSelectEntries) {
+TEST_F(PkgxCommandLine, PatternsSelectEntries) {
   using Names = std::vector<std::string>;
   EXPECT_EQ(listed({"-f", "pkg", "docs"}), (Names{"docs", "docs/a.txt", "docs\\b.txt"}));
   // The star stops at the first dot, and it runs across directories.
@@ -107,7 +107,7 @@ TEST_F(CommandLine, PatternsSelectEntries) {
   EXPECT_EQ(listed({"-f", "pkg"}).size(), 6u);
 }
 
-TEST_F(CommandLine, ResponseFilesAddTheirLines) {
+TEST_F(PkgxCommandLine, ResponseFilesAddTheirLines) {
   put("list", "docs2\r\na.txt\r\n");
   put("list2", "abc.txt.txt");  // a last line without its line end counts too
   put("empty", "");
@@ -125,7 +125,7 @@ TEST_F(CommandLine, ResponseFilesAddTheirLines) {
   EXPECT_EQ(directory.out.substr(0, 17), "Unable to read: .");
 }
 
-TEST_F(CommandLine, WithoutAnArchiveNothingIsRead) {
+TEST_F(PkgxCommandLine, WithoutAnArchiveNothingIsRead) {
   const auto r = run({"-x", "-tv"});
   EXPECT_EQ(r.exit_code, 0);
   EXPECT_EQ(r.out, "");

@@ -14,7 +14,7 @@ namespace {
 using writer::Bytes;
 using writer::FileItem;
 
-class Extraction : public PkgxTest {};
+class PkgxExtraction : public PkgxTest {};
 
 std::time_t mtime_of(const std::filesystem::path& p) {
   struct stat st {};
@@ -22,7 +22,7 @@ std::time_t mtime_of(const std::filesystem::path& p) {
   return st.st_mtime;
 }
 
-TEST_F(Extraction, ListingLinesAreExact) {
+TEST_F(PkgxExtraction, ListingLinesAreExact) {
   // A compressible 65,001-byte file keeps the block inside the first
   // 5,120-byte buffer, so the progress column stays at 0.
   const Bytes big(65001, 'z');
@@ -36,7 +36,7 @@ TEST_F(Extraction, ListingLinesAreExact) {
   EXPECT_FALSE(exists("big.bin")) << "listing must not extract";
 }
 
-TEST_F(Extraction, ProgressCountsTheBuffersTakenIn) {
+TEST_F(PkgxExtraction, ProgressCountsTheBuffersTakenIn) {
   // Incompressible files: each block reaches past the first buffers.
   const Bytes a = pseudo_random(20000, 1), b = pseudo_random(20000, 2);
   writer::Options options;
@@ -53,7 +53,7 @@ TEST_F(Extraction, ProgressCountsTheBuffersTakenIn) {
   EXPECT_EQ(r.out, expected);
 }
 
-TEST_F(Extraction, FilesComeBackWithContentsAndTimes) {
+TEST_F(PkgxExtraction, FilesComeBackWithContentsAndTimes) {
   const Bytes big = pseudo_random(3 * 65000 + 17, 7);
   make_archive({{"top.txt", bytes_of("top"), 1000000000},
                 {"a/b/c/deep.bin", big, 1200000000},
@@ -70,7 +70,7 @@ TEST_F(Extraction, FilesComeBackWithContentsAndTimes) {
   EXPECT_FALSE(exists("out/a/b/empty"));
 }
 
-TEST_F(Extraction, DeletionEntryRemovesTheFileAfterMakingItsDirectories) {
+TEST_F(PkgxExtraction, DeletionEntryRemovesTheFileAfterMakingItsDirectories) {
   std::filesystem::create_directories(dir_ / "out/d1");
   put("out/d1/gone", "old");
   make_archive({{"d1/gone", {}, 0}, {"n1/n2/never", {}, 0}});
@@ -80,7 +80,7 @@ TEST_F(Extraction, DeletionEntryRemovesTheFileAfterMakingItsDirectories) {
   EXPECT_FALSE(exists("out/n1/n2/never"));
 }
 
-TEST_F(Extraction, NewFileReplacesALongerOldOne) {
+TEST_F(PkgxExtraction, NewFileReplacesALongerOldOne) {
   // Sizes around the chunk size: 65,000 and 130,000 end with a chunk that
   // carries the continuation flag, so only the first chunk's emptying of
   // the file cuts the old tail.
@@ -93,7 +93,7 @@ TEST_F(Extraction, NewFileReplacesALongerOldOne) {
   }
 }
 
-TEST_F(Extraction, LaterChunksKeepWhatEarlierOnesWrote) {
+TEST_F(PkgxExtraction, LaterChunksKeepWhatEarlierOnesWrote) {
   // Chunk 1 alone (no chunk 0 in this archive) writes into the existing
   // file at 65,000 and cuts it there plus its length.
   Bytes entries;
@@ -108,7 +108,7 @@ TEST_F(Extraction, LaterChunksKeepWhatEarlierOnesWrote) {
   EXPECT_EQ(get("f"), expected);
 }
 
-TEST_F(Extraction, EveryLayerCombinationReadsBack) {
+TEST_F(PkgxExtraction, EveryLayerCombinationReadsBack) {
   // Big enough for several reads of every buffer: the text carrier's
   // 34,140 characters, the units of a refill, the volumes.
   const std::vector<FileItem> files = {{"one.bin", pseudo_random(150000, 3), 5},
@@ -143,7 +143,7 @@ TEST_F(Extraction, EveryLayerCombinationReadsBack) {
   }
 }
 
-TEST_F(Extraction, WrongKeyIsACrcError) {
+TEST_F(PkgxExtraction, WrongKeyIsACrcError) {
   writer::Options options;
   options.key = "right";
   make_archive({{"f", bytes_of("data"), 0}}, options);
@@ -153,7 +153,7 @@ TEST_F(Extraction, WrongKeyIsACrcError) {
   EXPECT_FALSE(exists("f"));
 }
 
-TEST_F(Extraction, ShortZeroPaddingEndsTheArchiveAnythingElseIsACrcError) {
+TEST_F(PkgxExtraction, ShortZeroPaddingEndsTheArchiveAnythingElseIsACrcError) {
   const Bytes archive = writer::build_archive({{"f", bytes_of("data"), 0}}, {})[0];
   struct Case {
     Bytes tail;
@@ -177,7 +177,7 @@ TEST_F(Extraction, ShortZeroPaddingEndsTheArchiveAnythingElseIsACrcError) {
   }
 }
 
-TEST_F(Extraction, TruncatedArchiveIsACrcErrorNotAnEnd) {
+TEST_F(PkgxExtraction, TruncatedArchiveIsACrcErrorNotAnEnd) {
   const Bytes archive = writer::build_archive({{"f", pseudo_random(3000, 9), 0}}, {})[0];
   for (const std::size_t cut : {archive.size() - 1, archive.size() - 4, archive.size() / 2,
                                 std::size_t{8}}) {
@@ -188,7 +188,7 @@ TEST_F(Extraction, TruncatedArchiveIsACrcErrorNotAnEnd) {
   }
 }
 
-TEST_F(Extraction, CrcMismatchInSecondBlockStopsAfterTheFirstBlocksFiles) {
+TEST_F(PkgxExtraction, CrcMismatchInSecondBlockStopsAfterTheFirstBlocksFiles) {
   writer::Options options;
   options.block_size = 1;
   const Bytes first = pseudo_random(500, 1);
@@ -203,7 +203,7 @@ TEST_F(Extraction, CrcMismatchInSecondBlockStopsAfterTheFirstBlocksFiles) {
   EXPECT_FALSE(exists("second"));
 }
 
-TEST_F(Extraction, ShortArchivesAreReadFromTheirFirstByte) {
+TEST_F(PkgxExtraction, ShortArchivesAreReadFromTheirFirstByte) {
   // 16 bytes or less: no volume header is looked for, even with its magic.
   Bytes sixteen = {0xC7, 0x73, 1, 0, 0xFF, 0, 0, 0};
   sixteen.resize(16, 0);

@@ -11,7 +11,7 @@ namespace {
 
 using writer::Bytes;
 
-class Fatal : public PkgxTest {
+class PkgxFatal : public PkgxTest {
  protected:
   void expect_fatal(const std::vector<std::string>& args, const std::string& out) {
     const auto r = run(args);
@@ -25,7 +25,7 @@ class Fatal : public PkgxTest {
   }
 };
 
-TEST_F(Fatal, OpeningTheArchive) {
+TEST_F(PkgxFatal, OpeningTheArchive) {
   put("empty", "");
   std::filesystem::create_directory(dir_ / "adir");
   Bytes second = writer::split_volumes(bytes_of("payload bytes"), 2)[1];
@@ -36,7 +36,7 @@ TEST_F(Fatal, OpeningTheArchive) {
   expect_fatal({"-f", "second"}, "Need First Volume: second");
 }
 
-TEST_F(Fatal, DamagedText) {
+TEST_F(PkgxFatal, DamagedText) {
   writer::Options options;
   options.text_units_per_line = 1;
   const std::string text = [&] {
@@ -63,7 +63,7 @@ TEST_F(Fatal, DamagedText) {
   expect_fatal({"-6", "1", "-f", "changed"}, "DidivIziv Error on line 2: changed");
 }
 
-TEST_F(Fatal, EntriesThatDoNotFit) {
+TEST_F(PkgxFatal, EntriesThatDoNotFit) {
   // Larger than 65,112 bytes: a 150-byte name with a full chunk.
   Bytes big;
   ASSERT_TRUE(codec::append_entry(big, std::string(150, 'n'), 0, 0, Bytes(65000, 1), true));
@@ -92,7 +92,7 @@ TEST_F(Fatal, EntriesThatDoNotFit) {
   expect_fatal({"-x", "-f", "stub"}, "  0%          1  b\r\nHDR error: stub");
 }
 
-TEST_F(Fatal, OutOfMemoryForABlock) {
+TEST_F(PkgxFatal, OutOfMemoryForABlock) {
 #if defined(__SANITIZE_ADDRESS__)
   GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
 #endif
@@ -108,7 +108,7 @@ TEST_F(Fatal, OutOfMemoryForABlock) {
   EXPECT_EQ(r.out, "Out of memory: : huge");
 }
 
-TEST_F(Fatal, OutputFiles) {
+TEST_F(PkgxFatal, OutputFiles) {
   std::filesystem::create_directories(dir_ / "out/taken");
   make_archive({{"taken", bytes_of("x"), 0}});
   expect_fatal({"-x", "-d", "out", "-f", "pkg"}, "Unable to Open: out/taken");
@@ -117,7 +117,7 @@ TEST_F(Fatal, OutputFiles) {
   expect_fatal({"-x", "-d", "/dev", "-f", "pkg"}, "Unable to Write: /dev/full");
 }
 
-TEST_F(Fatal, UnsafeNamesAreRefusedBeforeAnythingIsWritten) {
+TEST_F(PkgxFatal, UnsafeNamesAreRefusedBeforeAnythingIsWritten) {
   for (const std::string name : {"../escape", "/abs/file", "\\abs", "c:file", "Z:\\x",
                                  "a/../../escape", "a\\..\\..\\escape", "..", "x/.."}) {
     Bytes entries;
@@ -139,7 +139,7 @@ TEST_F(Fatal, UnsafeNamesAreRefusedBeforeAnythingIsWritten) {
   EXPECT_EQ(run({"-f", "pkg"}).exit_code, 0);
 }
 
-TEST_F(Fatal, PathsLongerThanTheOutputBuffer) {
+TEST_F(PkgxFatal, PathsLongerThanTheOutputBuffer) {
   // Root "r/" and a name of 92 make 94 characters: the longest path taken.
   const std::string fits(92, 'f'), too_long(93, 'g');
   make_archive({{fits, bytes_of("x"), 0}}, {}, "fits");

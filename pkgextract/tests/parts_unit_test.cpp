@@ -14,7 +14,7 @@ namespace {
 
 using Tokens = std::vector<std::string>;
 
-TEST(Tokenizer, SeparatorsAndBothQuotes) {
+TEST(PkgxTokenizer, SeparatorsAndBothQuotes) {
   EXPECT_EQ(tokenize("prog  -x\t-d\r\nout"), (Tokens{"prog", "-x", "-d", "out"}));
   EXPECT_EQ(tokenize("prog \"a b\" c"), (Tokens{"prog", "a b", "c"}));
   EXPECT_EQ(tokenize("prog \x17q \"x\" y\x17 z"), (Tokens{"prog", "q \"x\" y", "z"}));
@@ -23,7 +23,7 @@ TEST(Tokenizer, SeparatorsAndBothQuotes) {
   EXPECT_EQ(tokenize("prog a\"b"), (Tokens{"prog", "a\"b"}));  // a quote inside a token is plain
 }
 
-TEST(Tokenizer, AtMostSixtyFourTokens) {
+TEST(PkgxTokenizer, AtMostSixtyFourTokens) {
   std::string line = "prog";
   for (int i = 0; i < 100; ++i) line += " t" + std::to_string(i);
   const auto tokens = tokenize(line);
@@ -31,20 +31,20 @@ TEST(Tokenizer, AtMostSixtyFourTokens) {
   EXPECT_EQ(tokens.back(), "t62");
 }
 
-TEST(Tokenizer, JoinedArgumentsComeBackWhole) {
+TEST(PkgxTokenizer, JoinedArgumentsComeBackWhole) {
   const char* argv[] = {"prog", "plain", "two words", "", "\"quoted\"", "tab\there", "say \"hi\""};
   EXPECT_EQ(tokenize(join_arguments(7, argv)),
             (Tokens{"prog", "plain", "two words", "", "\"quoted\"", "tab\there", "say \"hi\""}));
 }
 
-TEST(Options, NumbersByTheLowFourBitsOfEachCharacter) {
+TEST(PkgxOptions, NumbersByTheLowFourBitsOfEachCharacter) {
   EXPECT_EQ(parse_number("85"), 85u);
   EXPECT_EQ(parse_number(""), 0u);
   EXPECT_EQ(parse_number("a1"), 11u);  // 'a' is 0x61
   EXPECT_EQ(parse_number("?"), 15u);
 }
 
-TEST(Pattern, Table) {
+TEST(PkgxPattern, Table) {
   struct Case {
     const char* pattern;
     const char* name;
@@ -65,7 +65,7 @@ TEST(Pattern, Table) {
     EXPECT_EQ(pattern_matches(c.pattern, c.name), c.match) << c.pattern << " ~ " << c.name;
 }
 
-TEST(KeyCipher, RoundTripsAndDependsOnEveryPart) {
+TEST(PkgxKeyCipher, RoundTripsAndDependsOnEveryPart) {
   std::array<std::uint8_t, 64> plain{};
   for (std::size_t i = 0; i < plain.size(); ++i) plain[i] = static_cast<std::uint8_t>(i);
   auto encipher_units = [&](const std::string& key, int units) {
@@ -93,7 +93,7 @@ TEST(KeyCipher, RoundTripsAndDependsOnEveryPart) {
   }
 }
 
-TEST(KeyGenerator, WrapsAfterNinetySixDraws) {
+TEST(PkgxKeyGenerator, WrapsAfterNinetySixDraws) {
   // With a key whose seeding flips nothing the words stay zero, and so do
   // the draws; a key with set bits makes them move.
   const std::uint8_t zero_key[] = {0x00};
@@ -106,7 +106,7 @@ TEST(KeyGenerator, WrapsAfterNinetySixDraws) {
   EXPECT_TRUE(moved);
 }
 
-TEST(TextCarrier, DecodesTheWritersTextInPiecesOfAnySize) {
+TEST(PkgxTextCarrier, DecodesTheWritersTextInPiecesOfAnySize) {
   std::vector<std::uint8_t> bytes(64 * 50);
   for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(i * 131 + 7);
   const std::string text = std::string(kFirstLineHeader) + writer::to_text(bytes, 3);
@@ -129,7 +129,7 @@ TEST(TextCarrier, DecodesTheWritersTextInPiecesOfAnySize) {
   }
 }
 
-TEST(TextCarrier, LineNumbersRunPastFiveDigits) {
+TEST(PkgxTextCarrier, LineNumbersRunPastFiveDigits) {
   char digits[5];
   line_number_digits(100001, digits);
   EXPECT_EQ(std::string(digits, 5), "00001");

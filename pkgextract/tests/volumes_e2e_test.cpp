@@ -12,7 +12,7 @@ using writer::Bytes;
 
 constexpr char kPrompt[] = "  Press return to retry, or ESC to ignore\r\n";
 
-class Volumes : public PkgxTest {
+class PkgxVolumes : public PkgxTest {
  protected:
   void SetUp() override {
     files_ = {{"one.bin", pseudo_random(2000, 1), 10},
@@ -34,7 +34,7 @@ class Volumes : public PkgxTest {
   std::vector<Bytes> volumes_;
 };
 
-TEST_F(Volumes, DiskChangeWithWrongMissingAndBadDisksOnTheWay) {
+TEST_F(PkgxVolumes, DiskChangeWithWrongMissingAndBadDisksOnTheWay) {
   testsupport::ScopedCurrentDir in_scratch(dir_.path());
   InteractiveProcess child(extract_command());
   const std::string name = (dir_ / "pkg").string();
@@ -65,7 +65,7 @@ TEST_F(Volumes, DiskChangeWithWrongMissingAndBadDisksOnTheWay) {
   EXPECT_NE(child.output().find("three.txt\r\n"), std::string::npos);
 }
 
-TEST_F(Volumes, EscapeOrTheEndOfInputStopsTheRun) {
+TEST_F(PkgxVolumes, EscapeOrTheEndOfInputStopsTheRun) {
   for (const std::string answer : {"\x1b", ""}) {
     const auto r = run({"-x", "-d", "out", "-f", "pkg"}, answer);
     EXPECT_EQ(r.exit_code, 3);
@@ -77,7 +77,7 @@ TEST_F(Volumes, EscapeOrTheEndOfInputStopsTheRun) {
   EXPECT_EQ(get("out/one.bin"), files_[0].contents);
 }
 
-TEST_F(Volumes, AllVolumesInOneFileNeedNoChange) {
+TEST_F(PkgxVolumes, AllVolumesInOneFileNeedNoChange) {
   Bytes joined = volumes_[0];
   for (std::size_t v = 1; v < volumes_.size(); ++v)
     joined.insert(joined.end(), volumes_[v].begin() + 16, volumes_[v].end());
