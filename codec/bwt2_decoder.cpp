@@ -53,8 +53,31 @@ class Entries {
     }
   }
 
-  // Walks from the empty suffix's row (the last) to the front of the block.
+  // Writes the block from its end, following the rows from the empty
+  // suffix's (the last) to the whole block's.
   void rebuild(std::span<std::uint8_t> block) const {
+    if (block.size() < kChainedFrom || !rebuild_chained(block)) rebuild_serially(block);
+  }
+
+ private:
+  // One step of the walk waits for the memory read of the step before, so
+  // big blocks walk many stretches of the path at once instead: it is cut
+  // at the rows that are multiples of a power of two, a first round finds
+  // the length of every stretch (and so where each one starts in the
+  // block), a second writes them. Both rounds advance all stretches in
+  // turn, keeping many reads in flight.
+  static constexpr std::size_t kChainedFrom = 1u << 16;
+  static constexpr int kStretchShift = 6;  // 64 to 128 stretches
+  static constexpr std::uint32_t kMaxStretches = (2u << kStretchShift) + 1;
+
+  struct Stretch {
+    std::uint32_t row;       // where the walk is
+    std::uint32_t steps;     // bytes in the stretch
+    std::uint32_t end_row;   // the row it stops at: a cut or the whole block's
+    std::uint32_t position;  // block offset after its last byte
+  };
+
+  void rebuild_serially(std::span<std::uint8_t> block) const {
     std::uint32_t row = static_cast<std::uint32_t>(words_.size()) - 1;
     for (std::size_t i = block.size(); i-- > 0;) {
       const std::uint32_t word = words_[row];
@@ -63,7 +86,90 @@ class Entries {
     }
   }
 
- private:
+  // False when the rows do not form one path from the last row to the
+  // primary index, which only a damaged stream does.
+  bool rebuild_chained(std::span<std::uint8_t> block) const {
+    const auto last_row = static_cast<std::uint32_t>(words_.size()) - 1;
+    if (primary_index_ >= last_row) return false;
+    int shift = 0;
+    while ((last_row >> (shift + 1)) >= (1u << kStretchShift)) ++shift;
+    const std::uint32_t cut_mask = (1u << shift) - 1;
+    // Cut k is row k << shift; the last row, when not a multiple, comes after.
+    const std::uint32_t multiples = (last_row >> shift) + 1;
+    const std::uint32_t cuts = multiples + ((last_row & cut_mask) != 0 ? 1 : 0);
+    auto cut_index = [&](std::uint32_t row) -> std::uint32_t {
+      return (row & cut_mask) == 0 ? row >> shift : multiples;
+    };
+    auto ends_stretch = [&](std::uint32_t row) {
+      return (row & cut_mask) == 0 || row == last_row || row == primary_index_;
+    };
+    std::array<Stretch, kMaxStretches> stretches{};
+    std::array<std::uint32_t, kMaxStretches> walking{};
+    std::uint32_t walking_count = 0;
+    for (std::uint32_t k = 0; k < cuts; ++k) {
+      const std::uint32_t row = k < multiples ? k << shift : last_row;
+      stretches[k].row = row;
+      if (row != primary_index_) walking[walking_count++] = k;
+    }
+
+    // Round one: the length of every stretch. A path through every row is
+    // n steps long; more means the rows loop.
+    std::size_t total_steps = 0;
+    while (walking_count > 0) {
+      total_steps += walking_count;
+      if (total_steps > block.size()) return false;
+      for (std::uint32_t i = 0; i < walking_count;) {
+        Stretch& s = stretches[walking[i]];
+        s.row = words_[s.row] >> 8;
+        ++s.steps;
+        if (ends_stretch(s.row)) {
+          s.end_row = s.row;
+          walking[i] = walking[--walking_count];
+        } else {
+          ++i;
+        }
+      }
+    }
+
+    // From the last row's stretch along the path to the primary index, every
+    // stretch met once, each starting where the one before it ended.
+    std::uint32_t position = last_row;
+    std::uint32_t k = cut_index(last_row);
+    for (std::uint32_t met = 0;; ++met) {
+      Stretch& s = stretches[k];
+      if (met == cuts || s.position != 0 || s.steps == 0 || s.steps > position) return false;
+      s.position = position;
+      position -= s.steps;
+      if (s.end_row == primary_index_) {
+        if (position != 0) return false;
+        break;
+      }
+      k = cut_index(s.end_row);
+    }
+
+    // Round two: the same walks, writing their bytes.
+    walking_count = 0;
+    for (std::uint32_t j = 0; j < cuts; ++j) {
+      Stretch& s = stretches[j];
+      if (s.steps == 0) continue;
+      s.row = j < multiples ? j << shift : last_row;
+      walking[walking_count++] = j;
+    }
+    while (walking_count > 0) {
+      for (std::uint32_t i = 0; i < walking_count;) {
+        Stretch& s = stretches[walking[i]];
+        const std::uint32_t word = words_[s.row];
+        block[--s.position] = static_cast<std::uint8_t>(word);
+        s.row = word >> 8;
+        if (--s.steps == 0)
+          walking[i] = walking[--walking_count];
+        else
+          ++i;
+      }
+    }
+    return true;
+  }
+
   std::span<std::uint32_t> words_;
   std::uint32_t primary_index_;
   std::uint32_t filled_ = 0;
