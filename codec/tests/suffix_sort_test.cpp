@@ -69,12 +69,13 @@ TEST(SuffixSort, AgreesWithTheNaiveOrderOnManyBlocks) {
   std::vector<Bytes> blocks;
   for (std::size_t size : {2, 3, 5, 8, 17, 64, 257, 1000, 2500}) {
     for (int alphabet : {1, 2, 3, 16, 256}) blocks.push_back(random_bytes(rng, size, alphabet));
+    if (size > 1000) continue;  // the naive order is quadratic on these
     for (std::size_t period : {1, 2, 3, 7, 64})
       for (int changes : {0, 1, 3}) blocks.push_back(periodic_bytes(rng, size, period, changes));
   }
   // Fibonacci words and the like: the classic worst cases for naming.
   Bytes fib_a = {'a'}, fib_b = {'a', 'b'};
-  while (fib_b.size() < 5000) {
+  while (fib_b.size() < 1500) {
     Bytes next = fib_b;
     next.insert(next.end(), fib_a.begin(), fib_a.end());
     fib_a = std::move(fib_b);
@@ -82,7 +83,7 @@ TEST(SuffixSort, AgreesWithTheNaiveOrderOnManyBlocks) {
   }
   blocks.push_back(fib_b);
   Bytes squares;
-  for (int k = 1; squares.size() < 3000; ++k) squares.insert(squares.end(), k, std::uint8_t(k % 3));
+  for (int k = 1; squares.size() < 1500; ++k) squares.insert(squares.end(), k, std::uint8_t(k % 3));
   blocks.push_back(squares);
 
   for (const auto& block : blocks) {
