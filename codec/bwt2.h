@@ -31,7 +31,7 @@ inline constexpr std::uint32_t kMaxBlockLength = 0xFFFFFF;
 // lengths, codes and the zero bits that fill the last byte. An empty block
 // gives the three zero length bytes alone. Returns false, writing nothing,
 // when the block is longer than kMaxBlockLength.
-// Working memory: about 5 bytes per block byte, plus small tables.
+// Working memory: at most about 6.5 bytes per block byte, plus small tables.
 [[nodiscard]] bool encode_block(std::span<const std::uint8_t> block, ByteSink& sink,
                                 std::pmr::memory_resource* memory);
 

@@ -12,7 +12,7 @@ namespace codec {
 
 // Fills rows[r] (r = 0..n, rows.size() == n + 1) with the start of the
 // suffix at row r; rows[n] is n, the empty suffix. Linear time; besides
-// `rows` it takes at most about 2.3 words per byte of `block` from `memory`
+// `rows` it takes at most about 2.3 bytes per byte of `block` from `memory`
 // (only for highly repetitive blocks; usually far less).
 void sort_suffixes(std::span<const std::uint8_t> block, std::span<std::uint32_t> rows,
                    std::pmr::memory_resource* memory);
