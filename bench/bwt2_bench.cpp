@@ -3,7 +3,9 @@
 // Cuts DATA_FILE into blocks of 900 KB, 4 MB and 16 MB (the largest block),
 // packs and unpacks every block with Bwt2Pack and Bwt2Unpack of LIBRARY
 // through the substitute host, and sets the throughput beside bzip2 -9 and
-// bzip2 -d on the same file. Prints one table row per block size.
+// bzip2 -d on the same file, best of two runs each. Prints one table row
+// per block size.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -99,7 +101,11 @@ int main(int argc, char** argv) {
     std::size_t size;
   } blocks[] = {{"900 KB", 900000}, {"4 MB", 4000000}, {"16 MB", codec::kMaxBlockLength}};
   for (const auto& block : blocks) {
-    const Measured m = measure_blocks(h, data, block.size);
+    // Best of two, as for bzip2: the machine may be busy with other work.
+    Measured m = measure_blocks(h, data, block.size);
+    const Measured again = measure_blocks(h, data, block.size);
+    m.pack_seconds = std::min(m.pack_seconds, again.pack_seconds);
+    m.unpack_seconds = std::min(m.unpack_seconds, again.unpack_seconds);
     const double pack = mb / m.pack_seconds, unpack = mb / m.unpack_seconds;
     const double bz_pack = mb / bzip2_pack, bz_unpack = mb / bzip2_unpack;
     std::printf("| %-6s | %-6s | %7.1f | %7.1f | %5.2fx | %7.1f | %7.1f | %5.2fx | %10zu | %10zu |\n",
