@@ -7,13 +7,12 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "codec/entry_path.h"
 #include "pkgextract/texts.h"
 #include "pkgextract/unique_fd.h"
 
 namespace pkgx {
 namespace {
-
-bool is_separator(char c) { return c == '/' || c == '\\'; }
 
 bool is_directory(const std::string& path) {
   struct stat st {};
@@ -22,20 +21,7 @@ bool is_directory(const std::string& path) {
 
 }  // namespace
 
-bool is_unsafe_entry_name(std::string_view name) {
-  if (!name.empty() && is_separator(name[0])) return true;
-  if (name.size() >= 2 && name[1] == ':' &&
-      ((name[0] >= 'A' && name[0] <= 'Z') || (name[0] >= 'a' && name[0] <= 'z')))
-    return true;
-  std::size_t start = 0;
-  while (start <= name.size()) {
-    std::size_t end = start;
-    while (end < name.size() && !is_separator(name[end])) ++end;
-    if (name.substr(start, end - start) == "..") return true;
-    start = end + 1;
-  }
-  return false;
-}
+bool is_unsafe_entry_name(std::string_view name) { return !codec::is_safe_entry_name(name); }
 
 std::string Extractor::output_path(std::string_view name) const {
   std::string path = root_;
